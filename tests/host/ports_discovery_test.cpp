@@ -170,7 +170,7 @@ struct FillCase {
 };
 
 TEST(PortDiscoveryFill, ListsOneRowPerAdapterPortOrNo) {
-  const std::string exactly128(kWording + "COM7)" + std::string(128 - 39, ' '));
+  const std::string exactly128(kWording + "COM7)" + std::string(128 - 39, 'x'));
   const std::string longName(600, 'k');
   const FillCase cases[] = {
       {"no adapter key", false, {}, {"NO"}},
