@@ -81,3 +81,16 @@ TEST_F(PortDiscoveryRegistry, ListsTheDriversPortsSortedWithRowZeroSelected) {
 }
 
 }  // namespace
+
+// Run by ports_discovery_pulse_test.sh, which puts the module simulator on COM5 and COM6,
+// leaves COM4 without a port, and then checks that each simulator saw its port opened and
+// closed exactly once.
+TEST(PortDiscoveryPulseRealTime, BreaksOnEveryListedPortThatOpens) {
+  HWND combo = CreateWindowExA(0, "COMBOBOX", "", CBS_DROPDOWNLIST | CBS_SORT, 0, 0, 100, 100,
+                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(combo, nullptr);
+  ComboPortList list(combo);
+  for (const char* row : {"COM6:", "COM5:", "COM4:"}) list.AddRow(row);
+  PortDiscovery::PulseAll(list, list.RowCount());
+  DestroyWindow(combo);
+}
