@@ -6,8 +6,10 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "module.h"
 #include "options.h"
@@ -19,19 +21,21 @@ namespace {
 class Record {
  public:
   explicit Record(const std::string& path)
-      : fd_(path.empty() ? -1 : open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644)) {}
+      : wanted_(!path.empty()),
+        fd_(wanted_ ? open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644) : -1) {}
   ~Record() {
     if (fd_ >= 0) close(fd_);
   }
   Record(const Record&) = delete;
   Record& operator=(const Record&) = delete;
-  bool Failed(const std::string& path) const { return !path.empty() && fd_ < 0; }
+  bool Failed() const { return wanted_ && fd_ < 0; }
   void Append(const char* data, std::size_t size) {
     if (fd_ < 0 || size == 0) return;
     if (write(fd_, data, size) < 0) perror("module-sim: record");
   }
 
  private:
+  bool wanted_;
   int fd_;
 };
 
@@ -82,7 +86,7 @@ int Run(const Options& options) {
 
   Record log(options.log);
   Record events(options.events);
-  if (log.Failed(options.log) || events.Failed(options.events)) {
+  if (log.Failed() || events.Failed()) {
     std::fprintf(stderr, "module-sim: cannot open the log or the events file\n");
     return 1;
   }
@@ -111,7 +115,8 @@ int Run(const Options& options) {
     module.Tick(now, out);
     port.Write(out);
 
-    pollfd fds[3] = {{port.MasterFd(), POLLIN, 0}, {signals, POLLIN, 0}, {port.WatchFd(), POLLIN, 0}};
+    pollfd fds[3] = {
+        {port.MasterFd(), POLLIN, 0}, {signals, POLLIN, 0}, {port.WatchFd(), POLLIN, 0}};
     const int wait = MillisecondsUntil(std::min(module.NextDue(), end), now);
     if (poll(fds, port.WatchFd() >= 0 ? 3 : 2, wait) < 0) break;
     if (fds[1].revents & POLLIN) break;
@@ -141,7 +146,7 @@ int main(int argc, char** argv) {
   Options options;
   std::string error;
   if (!ParseOptions(argc, argv, options, error)) {
-    std::fprintf(stderr, "module-sim: %s\n\n%s", error.c_str(), kUsage);
+    std::fprintf(stderr, "module-sim: %s (see module-sim --help)\n", error.c_str());
     return 2;
   }
   if (options.help) {

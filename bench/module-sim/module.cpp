@@ -3,9 +3,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
+#include <utility>
 
 #include "crc32.h"
 

@@ -2,8 +2,9 @@
 
 #include <cstdlib>
 
-const char kUsage[] = R"(usage: module-sim --link PATH [--scenario NAME] [--log FILE] [--events FILE]
-                  [--store DIR] [--ready FILE] [--stall-limit MS] [--lifetime S]
+const char kUsage[] = R"(usage: module-sim --link PATH [--scenario NAME] [--log FILE]
+                  [--events FILE] [--store DIR] [--ready FILE]
+                  [--stall-limit MS] [--lifetime S]
 
 Plays the device's module (it answers AT commands) on a pseudo-terminal, so that a
 Windows program under Wine can talk to it through a COM port.

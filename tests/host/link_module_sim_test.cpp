@@ -123,7 +123,8 @@ class Port {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (got.size() < ending.size() ||
            got.compare(got.size() - ending.size(), ending.size(), ending) != 0) {
-      const auto left = std::chrono::duration_cast<milliseconds>(end - std::chrono::steady_clock::now());
+      const auto left =
+          std::chrono::duration_cast<milliseconds>(end - std::chrono::steady_clock::now());
       pollfd fd = {fd_, POLLIN, 0};
       if (left.count() <= 0 || poll(&fd, 1, static_cast<int>(left.count())) <= 0) break;
       char buffer[4096];
@@ -148,7 +149,8 @@ class Port {
   const std::string command = "AT+KVWRITE=\"" + name + "\"," + std::to_string(size);
   const std::string dialogue = port.Command(command, "CONNECT\r\n");
   if (dialogue == command + "\r\r\nCONNECT\r\n") return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "the write was answered " << ::testing::PrintToString(dialogue);
+  return ::testing::AssertionFailure()
+         << "the write was answered " << ::testing::PrintToString(dialogue);
 }
 
 std::string Pattern(std::size_t size) {
@@ -181,8 +183,8 @@ TEST(LinkModuleSim, RecordsEveryOpenAndCloseOfThePortAndOutlivesThem) {
     ASSERT_TRUE(port.IsOpen());
   }
   const fs::path events = sim.Dir() / "events";
-  EXPECT_TRUE(WaitFor([&] { return FileText(events) == "open\nclose\nopen\nclose\nopen\nclose\n"; },
-                      milliseconds(2000)))
+  const std::string threeTimes = "open\nclose\nopen\nclose\nopen\nclose\n";
+  EXPECT_TRUE(WaitFor([&] { return FileText(events) == threeTimes; }, milliseconds(2000)))
       << FileText(events);
   Port port(sim.Link());
   EXPECT_EQ(port.Command("at", "OK\r\n"), "at\r\r\nOK\r\n");
