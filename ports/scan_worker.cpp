@@ -29,8 +29,8 @@ void Run(ScanWorkerIo& io, int portCount) {
     }
     io.Pause(kPauseAfterPortMs);
     if (io.StopRequested()) return;
-    const bool identified = outcome == ProbeOutcome::Identified;
-    io.InsertResult(row, "Scanning " + port + (identified ? kOpenSucceedTail : "...[Open failed]"));
+    const char* tail = outcome == ProbeOutcome::Identified ? kOpenSucceedTail : "...[Open failed]";
+    io.InsertResult(row, "Scanning " + port + tail);
   }
   io.Pause(kPauseAfterPortMs);
   if (io.StopRequested()) return;

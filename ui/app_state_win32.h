@@ -22,4 +22,5 @@ void PublishScanPort(HANDLE port);
 // (the worker now owns it and closes it), false when someone else has released it already.
 bool ReclaimScanPort(HANDLE port);
 // The scan dialog's closing and the program's end release the published port, if any.
+// Nothing is released while the worker in ScanThread is still running: it owns its port.
 void ReleaseScanPort();

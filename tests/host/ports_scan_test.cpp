@@ -187,7 +187,8 @@ TEST_P(PortScan, ListsOutcomesAndSelectsTheFirstPortThatAnswered) {
   EXPECT_EQ(bench.label, c.label);
   EXPECT_EQ(bench.ports.SelectedRow(), c.selectedAfter);
   EXPECT_EQ(bench.workerPauses, c.workerPauses);
-  EXPECT_EQ(bench.closingPauses, c.breaksOff ? std::vector<unsigned>{3000} : std::vector<unsigned>{});
+  const std::vector<unsigned> breakPause = {3000};
+  EXPECT_EQ(bench.closingPauses, c.breaksOff ? breakPause : std::vector<unsigned>{});
   EXPECT_EQ(bench.talkingReported, c.endsByItself);
   EXPECT_EQ(bench.closed, !c.endsByItself);
   EXPECT_EQ(bench.portReleased, !c.endsByItself);
