@@ -1,5 +1,6 @@
 #include "ui/control_panel_win32.h"
 
+#include "ports/scan_dialog_win32.h"
 #include "res/resource.h"
 #include "ui/app_state_win32.h"
 #include "ui/firmware_file_chooser_win32.h"
@@ -17,6 +18,7 @@ struct PanelBinding {
 // among them); notification codes are never looked at.
 const PanelBinding kCommands[] = {
     {IDC_UPDATE, UpdateCommand::Run},
+    {IDC_SCAN, [](HWND) { ScanDialog::Show(); }},
     {IDC_SELECT_FILE, [](HWND) { FirmwareFileChooser::Choose(); }},
     {IDCANCEL, [](HWND panel) { DestroyWindow(panel); }},
 };
