@@ -132,19 +132,16 @@ HWND WaitForTopLevelWindow(DWORD processId, const char* caption, DWORD timeoutMs
   return found;
 }
 
+HWND MessageBoxOf(DWORD processId) {
+  for (HWND window : TopLevelWindows(processId, nullptr)) {
+    if (ClassOf(window) == "#32770" && GetDlgItem(window, 0xFFFF) != nullptr) return window;
+  }
+  return nullptr;
+}
+
 MessageBoxSeen WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
   MessageBoxSeen seen;
-  WaitUntil(
-      [&] {
-        for (HWND window : TopLevelWindows(processId, nullptr)) {
-          // A message box is a dialog whose text is its static control 0xFFFF.
-          if (ClassOf(window) != "#32770" || GetDlgItem(window, 0xFFFF) == nullptr) continue;
-          seen.box = window;
-          return true;
-        }
-        return false;
-      },
-      timeoutMs);
+  WaitUntil([&] { return (seen.box = MessageBoxOf(processId)) != nullptr; }, timeoutMs);
   if (seen.box == nullptr) {
     ADD_FAILURE() << "no message box within " << timeoutMs << " ms";
     return seen;

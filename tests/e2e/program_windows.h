@@ -64,6 +64,9 @@ struct MessageBoxSeen {
   std::string caption;
   std::string text;
 };
+// A message box of the process showing now (a dialog whose text is its static control
+// 0xFFFF), or nullptr.
+HWND MessageBoxOf(DWORD processId);
 // The next message box of the process, read while it shows.
 MessageBoxSeen WaitForMessageBox(DWORD processId, DWORD timeoutMs);
 // Presses OK and waits until the box has gone.

@@ -67,6 +67,21 @@ TEST(Window, ClassTitleFixedSizeStyleAndThePanelsControls) {
   EXPECT_EQ(style & frameBits, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX)
       << "a title bar, system menu and minimise box; no maximise box, no sizing border";
   EXPECT_NE(GetMenu(main), nullptr);
+  // Wine keeps a menu inside its process, so the bar is read from the program's file; the
+  // other tests use both commands.
+  HMODULE file = LoadLibraryExA((ToolDir() + "\\KV730Update.exe").c_str(), nullptr,
+                                LOAD_LIBRARY_AS_DATAFILE);
+  HMENU menu = LoadMenuA(file, "IDR_MENU1");
+  ASSERT_EQ(GetMenuItemCount(menu), 2) << "a menu bar of two commands";
+  for (int position : {0, 1}) {
+    char text[32] = {};
+    GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
+    EXPECT_EQ(text, std::string(position == 0 ? "About" : "Exit"));
+    EXPECT_EQ(GetMenuItemID(menu, position), position == 0 ? kMenuAbout : kMenuExit)
+        << "a plain command, no drop-down menu";
+  }
+  DestroyMenu(menu);
+  FreeLibrary(file);
 
   HWND panel = program.Panel();
   const RECT client = ClientRectOnScreen(main);
