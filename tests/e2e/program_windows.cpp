@@ -93,20 +93,26 @@ std::string ClassOf(HWND window) {
   return name;
 }
 
-std::vector<std::string> ComboRows(HWND combo) {
+namespace {
+std::vector<std::string> Rows(HWND control, UINT countMessage, UINT textMessage) {
   // Asked across processes in the narrow form, Wine hands a row back in UTF-16: ask in the
   // wide form and narrow it here.
   std::vector<std::string> rows;
-  const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  const LRESULT count = SendMessageW(control, countMessage, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
     wchar_t wide[256] = {};
-    SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+    SendMessageW(control, textMessage, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
     char row[256] = {};
     WideCharToMultiByte(CP_ACP, 0, wide, -1, row, sizeof row, nullptr, nullptr);
     rows.push_back(row);
   }
   return rows;
 }
+}  // namespace
+
+std::vector<std::string> ComboRows(HWND combo) { return Rows(combo, CB_GETCOUNT, CB_GETLBTEXT); }
+
+std::vector<std::string> ListBoxRows(HWND list) { return Rows(list, LB_GETCOUNT, LB_GETTEXT); }
 
 std::vector<HWND> TopLevelWindows(DWORD processId, const char* caption) {
   std::vector<HWND> found;

@@ -54,6 +54,7 @@ class Program {
 std::string TextOf(HWND window);
 std::string ClassOf(HWND window);
 std::vector<std::string> ComboRows(HWND combo);
+std::vector<std::string> ListBoxRows(HWND list);
 
 // The visible top-level windows of a process with the given caption (any caption: nullptr).
 std::vector<HWND> TopLevelWindows(DWORD processId, const char* caption);
