@@ -111,6 +111,35 @@ TEST(Window, ClassTitleFixedSizeStyleAndThePanelsControls) {
   Screenshot("main-window", main);
 }
 
+TEST(Window, TheProgramFileCarriesItsVersionAndManifest) {
+  const std::string path = ToolDir() + "\\KV730Update.exe";
+  std::vector<char> info(GetFileVersionInfoSizeA(path.c_str(), nullptr));
+  ASSERT_FALSE(info.empty());
+  ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+  for (const char* name : {"FileVersion", "ProductVersion", "ProductName"}) {
+    char* value = nullptr;
+    UINT length = 0;
+    const std::string query = std::string("\\StringFileInfo\\040904B0\\") + name;
+    ASSERT_TRUE(VerQueryValueA(info.data(), query.c_str(), reinterpret_cast<void**>(&value),
+                               &length))
+        << name;
+    EXPECT_EQ(value, std::string(name == std::string("ProductName") ? "KV730/KV731-Update"
+                                                                     : "1.0.7"));
+  }
+
+  HMODULE file = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HRSRC found = FindResourceA(file, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  ASSERT_NE(found, nullptr) << "no application manifest";
+  const std::string manifest(static_cast<const char*>(LockResource(LoadResource(file, found))),
+                             SizeofResource(file, found));
+  EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+            std::string::npos);
+  EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+  // Windows is to scale the fixed-size window and the panel together.
+  EXPECT_EQ(manifest.find("dpiAware"), std::string::npos);
+  FreeLibrary(file);
+}
+
 TEST(Window, PortListHoldsTheRegistrysPortsSortedWithTheFirstSelected) {
   Program program;
   ASSERT_NE(program.MainWindow(), nullptr);
