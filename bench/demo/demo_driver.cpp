@@ -22,6 +22,9 @@ enum ScanControl { kScanList = 1009, kScanLabel = 1010, kScanOk = 1011 };
 constexpr int kTicksOfAWholeUpdate = 134;
 constexpr DWORD kLongestUpdateMs = 200000;
 constexpr int kTicksBetweenReports = 15;
+// The window is photographed when its status line shows a few dots, so that the picture
+// tells that the line moves.
+constexpr int kTicksBeforeTheUpdatePicture = 3;
 
 // Microseconds since 1970 by the machine's clock, which the demo script shares.
 long long NowUs() {
@@ -180,7 +183,9 @@ void Update(Program& program, Job& job) {
         Say("the status line has stepped %d times (a whole update: %d)", ticks,
             kTicksOfAWholeUpdate);
       }
-      if (ticks == 5) Screenshot("demo-3-update", program.MainWindow());
+      if (ticks == kTicksBeforeTheUpdatePicture) {
+        Screenshot("demo-3-update", program.MainWindow());
+      }
     }
     last = text;
     stages.Look();
