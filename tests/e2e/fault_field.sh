@@ -246,6 +246,7 @@ for i in "${!lanes[@]}"; do
   run_lane "$i" "${cases[@]}" &
   lane_pids+=($!)
 done
+[ ${#lane_pids[@]} -gt 0 ] || { echo "no such case: $*"; exit 1; }
 wait "${lane_pids[@]}"
 
 failed=0
