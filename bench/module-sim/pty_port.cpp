@@ -3,13 +3,49 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <pty.h>
+#include <signal.h>
 #include <sys/inotify.h>
+#include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+
+namespace {
+
+// Wine opens a COM port inside its server, a session leader with no terminal, so the
+// pseudo-terminal would become that server's controlling terminal; when the simulator
+// ends, the hang-up would then make the server dump its object tables into whatever
+// output it holds (a test's log, thousands of lines). A child of ours takes the slave as
+// its own controlling terminal first and keeps it until we end. Returns the child, or -1.
+pid_t KeepAsControllingTerminal(int master, int slave) {
+  int ready[2];
+  if (pipe(ready) != 0) return -1;
+  const pid_t parent = getpid();
+  const pid_t keeper = fork();
+  if (keeper == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(0);  // the simulator ended before we got here
+    close(master);
+    close(ready[0]);
+    if (setsid() >= 0) ioctl(slave, TIOCSCTTY, 0);
+    const char done = 1;
+    (void)!write(ready[1], &done, 1);
+    close(ready[1]);
+    for (;;) pause();
+  }
+  close(ready[1]);
+  char done = 0;
+  if (keeper > 0) (void)!read(ready[0], &done, 1);
+  close(ready[0]);
+  return keeper;
+}
+
+}  // namespace
 
 PtyPort::~PtyPort() {
   // Remove the link only while it still leads here: a later simulator may own it now.
@@ -17,6 +53,10 @@ PtyPort::~PtyPort() {
   if (!link_.empty() && readlink(link_.c_str(), target, sizeof target - 1) > 0 &&
       slaveName_ == target) {
     unlink(link_.c_str());
+  }
+  if (keeper_ > 0) {
+    kill(keeper_, SIGKILL);
+    waitpid(keeper_, nullptr, 0);
   }
   if (watch_ >= 0) close(watch_);
   if (slave_ >= 0) close(slave_);
@@ -39,6 +79,7 @@ bool PtyPort::Start(const std::string& linkPath, bool watchOpens, std::string& e
   fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
   fcntl(master_, F_SETFD, FD_CLOEXEC);
   fcntl(slave_, F_SETFD, FD_CLOEXEC);
+  keeper_ = KeepAsControllingTerminal(master_, slave_);
 
   if (watchOpens) {
     watch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);

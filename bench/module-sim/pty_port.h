@@ -30,6 +30,7 @@ class PtyPort {
   // errors each time the Windows program closes the port.
   int slave_ = -1;
   int watch_ = -1;
+  int keeper_ = -1;  // the child that holds the slave as its controlling terminal
   std::string slaveName_;
   std::string link_;
 };
