@@ -10,20 +10,6 @@ namespace {
 constexpr char kScanCaption[] = "KV730/KV731-Update  Scan COM Port";
 enum ScanControl { kScanList = 1009, kScanLabel = 1010, kScanOk = 1011 };
 
-// Asked in the wide form: across processes Wine answers the narrow LB_GETTEXT in UTF-16.
-std::vector<std::string> ListRows(HWND list) {
-  std::vector<std::string> rows;
-  const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-  for (LRESULT row = 0; row < count; ++row) {
-    wchar_t wide[256] = {};
-    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(wide));
-    char text[256] = {};
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-    rows.push_back(text);
-  }
-  return rows;
-}
-
 int SelectedPort(Program& program) {
   return static_cast<int>(SendMessageA(program.Control(kPortList), CB_GETCURSEL, 0, 0));
 }
@@ -72,7 +58,7 @@ TEST(ScanPorts, FinishedScanListsBothPortsAndOkSelectsTheModulesPort) {
   HWND dialog = ScanToTheEnd(program);
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(ComboRows(program.Control(kPortList)), (std::vector<std::string>{"COM3:", "COM7:"}));
-  EXPECT_EQ(ListRows(GetDlgItem(dialog, kScanList)),
+  EXPECT_EQ(ListBoxRows(GetDlgItem(dialog, kScanList)),
             (std::vector<std::string>{"Scanning COM3...[Open failed]",
                                       "Scanning COM7...[Open succeed]", "Scanning Completed."}));
   Screenshot("scan-finished", dialog);
@@ -93,7 +79,7 @@ TEST(ScanPorts, OkDuringTheScanBreaksItOffWithinThreeSecondsAndSelectsRowZero) {
   const DWORD pressedAt = GetTickCount();
   PressOk(dialog);
   EXPECT_TRUE(WaitForLabel(dialog, "Break Scan.", 1000)) << LabelOf(dialog);
-  EXPECT_EQ(ListRows(GetDlgItem(dialog, kScanList)),
+  EXPECT_EQ(ListBoxRows(GetDlgItem(dialog, kScanList)),
             std::vector<std::string>{"Scanning COM3...[Open failed]"});
   ASSERT_TRUE(WaitForEnd(dialog, 35000));
   const DWORD took = GetTickCount() - pressedAt;
@@ -132,7 +118,7 @@ TEST(ScanPortsTalking, ADeviceNotInSettingModeEndsTheScanAndLeavesTheSelection) 
   EXPECT_EQ(box.caption, "ERROR");
   EXPECT_EQ(box.text, "Please enter setting mode.");
   EXPECT_EQ(GetWindow(box.box, GW_OWNER), dialog);
-  EXPECT_EQ(ListRows(GetDlgItem(dialog, kScanList)),
+  EXPECT_EQ(ListBoxRows(GetDlgItem(dialog, kScanList)),
             std::vector<std::string>{"Scanning COM3...[Open failed]"});
   CloseMessageBox(box);
   EXPECT_TRUE(WaitForEnd(dialog, 5000)) << "the dialog did not end by itself";
