@@ -9,13 +9,13 @@
 set -u
 build=$(cd "$1" && pwd) win_tests=$2 test=$3 scenario=$4 expect=$5
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../../cmake/wine-lib.sh"
+. "$here/../../bench/bench-lib.sh"
 
-work="$build/tests/win/update-realtime-$scenario"
-tool="$work/KV730 Update 100%"
-store="$work/store"
-rm -rf "$work"
-mkdir -p "$tool/firmware" "$store"
+BENCH_BUILD=$build
+BENCH_WORK="$build/tests/win/update-realtime-$scenario"
+tool="$BENCH_WORK/KV730 Update 100%"
+rm -rf "$BENCH_WORK"
+mkdir -p "$tool/firmware"
 cp "$win_tests" "$build"/bench/mes/{MESShellExt.dll,MESServer.exe,MESPort.exe,MESXCopy.exe} \
   "$tool/"
 head -c 150000 /dev/urandom >"$tool/firmware/KV730.jar"
@@ -25,23 +25,10 @@ printf 'MIDlet-Name: KV730\r\nMIDlet-Jar-Size: 150000\r\n' >"$tool/firmware/KV73
 wine_use_prefix "$build/wineprefix"
 wine_prepare_prefix
 wine_start_display
-sim_pid=""
-# Wine first: the wineserver that opened the pseudo-terminal takes it as its controlling
-# terminal, and would get a hang-up (and dump its objects) when the simulator closes it.
-finish() {
-  wine_end_session
-  [ -n "$sim_pid" ] && kill -TERM "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-  wine_stop_display
-}
-trap finish EXIT
+trap 'bench_stop_modules; wine_end_session; wine_stop_display' EXIT
 wine_start_session
-
-"$build/bench/module-sim/module-sim" --link "$WINEPREFIX/dosdevices/com17" \
-  --scenario "$scenario" --store "$store" --ready "$work/ready" \
-  </dev/null >"$work/module-sim.out" 2>&1 &
-sim_pid=$!
-for _ in $(seq 100); do [ -e "$work/ready" ] && break; sleep 0.1; done
-[ -e "$work/ready" ] || { echo "the module simulator did not start"; cat "$work/module-sim.out"; exit 1; }
+bench_start_module COM17 "$scenario" || exit 1
+store="$(bench_module_dir COM17)/store"
 
 # The tool's folder is the working folder, as when the technician starts the program
 # there: REGSVR32 finds MESShellExt.dll through it.
